@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: MIT
+#include "boxwriter.h"
+
+#include <cstdarg>
+#include <cstring>
+
+namespace {
+
+void addtext(boxtext *box, const char *text, std::size_t length)
+{
+    // The longest possible layout (two 99-byte names, nine colour and
+    // opacity numbers, the fixed literals) is well under the buffer; the
+    // guard only keeps a mistake from writing past it.
+    if (length > sizeof box->literals - static_cast<std::size_t>(box->used))
+        length = sizeof box->literals - static_cast<std::size_t>(box->used);
+    std::memcpy(box->literals + box->used, text, length);
+    box->used += static_cast<int>(length);
+    box->pieces[box->count - 1].length += static_cast<unsigned short>(length);
+}
+
+void addformat(boxtext *box, const char *format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (n > 0)
+        addtext(box, text, static_cast<std::size_t>(n) < sizeof text ? static_cast<std::size_t>(n) : sizeof text - 1);
+}
+
+void addfield(boxtext *box, int field)
+{
+    if (box->count >= static_cast<int>(sizeof box->pieces / sizeof box->pieces[0]))
+        return;
+    box->pieces[box->count - 1].field = static_cast<signed char>(field);
+    box->pieces[box->count++] = {static_cast<unsigned short>(box->used), 0, -1};
+}
+
+// Copies a point-list literal; its %s conversions take the x, y and z texts
+// of the four corners in turn. Bit 0 of a corner's number picks xmax, bit 1
+// ymax, bit 2 zmax.
+void addpoints(boxtext *box, const char *literal, int c0, int c1, int c2, int c3)
+{
+    const int corners[4] = {c0, c1, c2, c3};
+    int conversion = 0;
+    const char *run = literal;
+    for (const char *p = literal; *p != '\0'; p++) {
+        if (p[0] != '%' || p[1] != 's')
+            continue;
+        addtext(box, run, static_cast<std::size_t>(p - run));
+        int corner = corners[conversion / 3];
+        int axis = conversion % 3;
+        addfield(box, 2 * axis + ((corner >> axis) & 1));
+        conversion++;
+        run = ++p + 1;
+    }
+    addtext(box, run, std::strlen(run));
+}
+
+void addcolor(boxtext *box, const double color[3])
+{
+    // Only the red component says whether a colour was given.
+    if (color[0] >= 0)
+        addformat(box, "Color %g %g %g\n", color[0], color[1], color[2]);
+}
+
+// The point-list literals, blanks and all: the blanks where two writes meet
+// are part of the output and differ between the lists.
+const char edgepoints[] = " %s %s %s  %s %s %s  %s %s %s  %s %s %s ";
+const char edgepointsopen[] = " %s %s %s  %s %s %s  %s %s %s  %s %s %s";
+const char pointsfirst[] = " \"P\" [%s %s %s  %s %s %s  %s %s %s  %s %s %s";
+const char pointslast[] = " %s %s %s  %s %s %s  %s %s %s  %s %s %s]\n";
+
+// Corners 0 to 7 in order, for the corner spheres and the face mesh alike.
+void addcorners(boxtext *box)
+{
+    addpoints(box, pointsfirst, 0, 1, 2, 3);
+    addpoints(box, pointslast, 4, 5, 6, 7);
+}
+
+} // namespace
+
+void preparebox(const boxsettings &s, boxtext *box)
+{
+    box->used = 0;
+    box->count = 1;
+    box->pieces[0] = {0, 0, -1};
+
+    addformat(box, "AttributeBegin\n");
+    addformat(box, "Surface \"%s\"\n", s.surface);
+
+    if (s.linewidth > 0 && s.linealpha > 0) {
+        addformat(box, "AttributeBegin\n");
+        addcolor(box, s.linecolor);
+        addformat(box, "Opacity %g %g %g\n", s.linealpha, s.linealpha, s.linealpha);
+        addformat(box, "Attribute \"curve\" \"type\" \"%s\"\n", s.linetype);
+        addformat(box,
+                  "Curves \"linear\" [2 2 2 2  2 2 2 2  2 2 2 2] \"nonperiodic\" \"constantwidth\" [%g]\n",
+                  s.linewidth);
+        // Twelve two-point curves: around the zmin face, around the zmax
+        // face, then the four edges along z.
+        addformat(box, " \"P\" [");
+        addpoints(box, edgepoints, 0, 1, 1, 3);
+        addpoints(box, edgepoints, 3, 2, 2, 0);
+        addpoints(box, edgepoints, 4, 5, 5, 7);
+        addpoints(box, edgepoints, 7, 6, 6, 4);
+        addpoints(box, edgepointsopen, 0, 4, 1, 5);
+        addpoints(box, pointslast, 2, 6, 3, 7);
+        addformat(box, "AttributeEnd\n");
+    }
+
+    if (s.cornerwidth > 0 && s.corneralpha > 0) {
+        addformat(box, "AttributeBegin\n");
+        addcolor(box, s.cornercolor);
+        addformat(box, "Opacity %g %g %g\n", s.corneralpha, s.corneralpha, s.corneralpha);
+        addformat(box, "Attribute \"point\" \"type\" \"sphere\"\n");
+        addformat(box, "Points \"constantwidth\" [%g]\n", s.cornerwidth);
+        addcorners(box);
+        addformat(box, "AttributeEnd\n");
+    }
+
+    if (s.boxalpha > 0) {
+        addformat(box, "AttributeBegin\n");
+        addcolor(box, s.boxcolor);
+        addformat(box, "Opacity %g %g %g\n", s.boxalpha, s.boxalpha, s.boxalpha);
+        // The point list follows the index list on the same line.
+        addformat(box, "PointsPolygons [4 4 4 4 4 4] [0 2 3 1  1 3 7 5  5 7 6 4  4 6 2 0  2 6 7 3  4 0 1 5]");
+        addcorners(box);
+        addformat(box, "AttributeEnd\n");
+    }
+
+    addformat(box, "AttributeEnd\n");
+}
+
+namespace {
+
+// A reply is gathered here and handed to the stream in one write: a box of
+// ordinary size costs one copy instead of a stream call for each of its
+// up to 241 pieces. Larger texts pass through in several writes.
+char staging[1 << 16];
+std::size_t staged;
+
+void emit(const char *text, std::size_t length, std::FILE *out)
+{
+    if (length > sizeof staging - staged) {
+        std::fwrite(staging, 1, staged, out);
+        staged = 0;
+        if (length > sizeof staging) {
+            std::fwrite(text, 1, length, out);
+            return;
+        }
+    }
+    std::memcpy(staging + staged, text, length);
+    staged += length;
+}
+
+} // namespace
+
+void writebox(const boxtext &box, const char *const bound[6], std::FILE *out)
+{
+    std::size_t length[6];
+    for (int i = 0; i < 6; i++)
+        length[i] = std::strlen(bound[i]);
+    staged = 0;
+    for (int i = 0; i < box.count; i++) {
+        const boxpiece &piece = box.pieces[i];
+        emit(box.literals + piece.offset, piece.length, out);
+        if (piece.field >= 0)
+            emit(bound[piece.field], length[piece.field], out);
+    }
+    // Write results are not examined: a reader that has gone away must not
+    // stop the rest of the reply or the requests after it.
+    std::fwrite(staging, 1, staged, out);
+}

@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: MIT
+// Runs the procbox binary through pipes, as a host does.
+#include "golden.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct child {
+    pid_t pid = -1;
+    int in = -1;  // procbox's standard input
+    int out = -1; // its standard output
+    int err = -1; // its standard error
+};
+
+child start(std::vector<std::string> words)
+{
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
+        return {};
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+            close(fd);
+        std::vector<char *> argv;
+        static char name[] = PROCBOX_PATH;
+        argv.push_back(name);
+        for (std::string &w : words)
+            argv.push_back(w.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    // The tests write while procbox may be blocked writing to us: never
+    // let our own writes hang.
+    signal(SIGPIPE, SIG_IGN);
+    return {pid, in[1], out[0], err[0]};
+}
+
+// Exit status 0 to 255, or -signal when killed: a crash is never a mismatch.
+int finish(child &c)
+{
+    for (int fd : {c.in, c.out, c.err})
+        if (fd >= 0)
+            close(fd);
+    int status = 0;
+    waitpid(c.pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+struct result {
+    std::string out, err;
+    int status;
+};
+
+// Writes all of input while reading both outputs, so neither side can
+// block the other, then waits for the exit.
+result run(std::vector<std::string> words, const std::string &input)
+{
+    child c = start(std::move(words));
+    result r{"", "", 0};
+    std::size_t written = 0;
+    if (input.empty()) {
+        close(c.in);
+        c.in = -1;
+    }
+    while (c.out >= 0 || c.err >= 0) {
+        pollfd fds[3] = {{c.out, POLLIN, 0}, {c.err, POLLIN, 0}, {c.in, POLLOUT, 0}};
+        if (poll(fds, 3, 20000) <= 0)
+            break;
+        char buffer[65536];
+        for (int k = 0; k < 2; k++) {
+            int &fd = k == 0 ? c.out : c.err;
+            if (fd < 0 || fds[k].revents == 0)
+                continue;
+            ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n <= 0) {
+                close(fd);
+                fd = -1;
+            } else {
+                (k == 0 ? r.out : r.err).append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+        if (c.in >= 0 && fds[2].revents != 0) {
+            ssize_t n = write(c.in, input.data() + written, std::min<std::size_t>(input.size() - written, 65536));
+            if (n > 0)
+                written += static_cast<std::size_t>(n);
+            if (n < 0 || written == input.size()) {
+                close(c.in);
+                c.in = -1;
+            }
+        }
+    }
+    r.status = finish(c);
+    return r;
+}
+
+// Reads one reply: in strict ping-pong nothing can follow its 0xFF, so the
+// reply is complete when the bytes read so far end with it. Each wait is
+// bounded, so that a reply left unflushed fails instead of hanging.
+bool readreply(int fd, std::string *reply)
+{
+    reply->clear();
+    while (reply->empty() || static_cast<unsigned char>(reply->back()) != 0xFF) {
+        pollfd p = {fd, POLLIN, 0};
+        char buffer[65536];
+        if (poll(&p, 1, 10000) <= 0)
+            return false;
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            return false;
+        reply->append(buffer, static_cast<std::size_t>(n));
+    }
+    reply->pop_back();
+    return true;
+}
+
+const std::string request = "Procedural \"DynamicLoad\" [\"grass.so\" \"density 4\"] [-1 1 -2 2 0 3]\n";
+
+TEST(procbox, drawsTheWorkedExample)
+{
+    std::vector<std::string> words(std::begin(workedwords), std::end(workedwords));
+    result r = run(words, request);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, std::string("Procedural\n") + workedbox + "\xFF");
+}
+
+TEST(procbox, reportsUnknownWordsAndKeepsGoing)
+{
+    result r = run({"boxalpha", "0", "-linewidth", "1", "boxcolor", "1", "0"}, "\n\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Unknown option: -linewidth\nUnknown option: 1\nUnknown option: boxcolor\n"
+                     "Unknown option: 1\nUnknown option: 0\n");
+    EXPECT_EQ(r.out, "Procedural\n\xFF\xFF");
+}
+
+TEST(procbox, inputClosedAtOnce)
+{
+    result r = run({}, "");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Procedural\n");
+}
+
+TEST(procbox, longLinesThroughAPipe)
+{
+    std::string line(1500000, 'x');
+    std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]\n";
+    result r = run({"replace", "0"}, line + "\n" + unit);
+    std::string want = "Procedural\n" + line.substr(0, 999999) + "\xFF" + line.substr(999999) + "\n\xFF" + unit +
+                       defaultbox + "\xFF";
+    EXPECT_EQ(r.status, 0);
+    // Compared whole but reported briefly: the texts are megabytes long.
+    EXPECT_TRUE(r.out == want) << "got " << r.out.size() << " bytes, want " << want.size();
+}
+
+TEST(procbox, answersEachRequestBeforeTheNextIsSent)
+{
+    child c = start({"linewidth", "0.01", "replace", "0"});
+    // The greeting has no end byte of its own: it is the first reply's prefix.
+    std::string reply;
+    std::string line = request;
+    ASSERT_EQ(write(c.in, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    ASSERT_TRUE(readreply(c.out, &reply)) << "no first reply";
+    EXPECT_EQ(reply.rfind("Procedural\n" + request, 0), 0u);
+    for (int i = 1; i < 2000; i++) {
+        line = i % 3 == 0 ? "\n" : request;
+        ASSERT_EQ(write(c.in, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+        ASSERT_TRUE(readreply(c.out, &reply)) << "no reply to request " << i;
+        ASSERT_EQ(reply.rfind(line, 0), 0u) << "reply " << i << " is not for its request";
+    }
+    EXPECT_EQ(finish(c), 0);
+}
+
+TEST(procbox, keepsAnsweringAfterItsReaderHasGone)
+{
+    child c = start({"cornerwidth", "1", "replace", "0"});
+    close(c.out);
+    c.out = -1;
+    std::string many;
+    for (int i = 0; i < 20000; i++)
+        many += request;
+    ssize_t written = write(c.in, many.data(), many.size());
+    EXPECT_EQ(written, static_cast<ssize_t>(many.size())) << "procbox stopped reading";
+    EXPECT_EQ(finish(c), 0);
+}
+
+} // namespace
