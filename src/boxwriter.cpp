@@ -95,8 +95,7 @@ void preparebox(const boxsettings &s, boxtext *box)
         addcolor(box, s.linecolor);
         addformat(box, "Opacity %g %g %g\n", s.linealpha, s.linealpha, s.linealpha);
         addformat(box, "Attribute \"curve\" \"type\" \"%s\"\n", s.linetype);
-        addformat(box,
-                  "Curves \"linear\" [2 2 2 2  2 2 2 2  2 2 2 2] \"nonperiodic\" \"constantwidth\" [%g]\n",
+        addformat(box, "Curves \"linear\" [2 2 2 2  2 2 2 2  2 2 2 2] \"nonperiodic\" \"constantwidth\" [%g]\n",
                   s.linewidth);
         // Twelve two-point curves: around the zmin face, around the zmax
         // face, then the four edges along z.

@@ -28,19 +28,17 @@ int tokenize(char *text, int limit, char **slots)
         if (*p == '\0')
             return count;
 
-        unsigned char *start = p;
-        unsigned char *end;
+        unsigned char *start = *p == '[' || *p == '"' ? p + 1 : p;
+        unsigned char *end = start;
         if (*p == '[') {
-            start = p + 1;
-            for (end = start; *end != '\0' && *end != ']' && *end < 0x80; end++) {
-            }
+            while (*end != '\0' && *end != ']' && *end < 0x80)
+                end++;
         } else if (*p == '"') {
-            start = p + 1;
-            for (end = start; *end != '\0' && *end != '"'; end++) {
-            }
+            while (*end != '\0' && *end != '"')
+                end++;
         } else {
-            for (end = start; iswordbyte(*end); end++) {
-            }
+            while (iswordbyte(*end))
+                end++;
         }
         slots[count++] = reinterpret_cast<char *>(start);
         // An unterminated bracket or quote runs to the end of the text.

@@ -112,8 +112,8 @@ TEST(writebox, colourLineOnlyWhenRedIsNotNegative)
 
 TEST(writebox, numbersAreWrittenAsPrintfGeneralFormat)
 {
-    std::string text = drawn(withwords({"boxalpha", "2", "linewidth", "1234567", "linealpha", "0.00001",
-                                        "cornerwidth", "1e400", "linecolor", "0.1234567", "100000", "1e-5"}),
+    std::string text = drawn(withwords({"boxalpha", "2", "linewidth", "1234567", "linealpha", "0.00001", "cornerwidth",
+                                        "1e400", "linecolor", "0.1234567", "100000", "1e-5"}),
                              unitbound);
     EXPECT_NE(text.find("Opacity 2 2 2\n"), std::string::npos);
     EXPECT_NE(text.find("[1.23457e+06]\n"), std::string::npos);
@@ -124,8 +124,8 @@ TEST(writebox, numbersAreWrittenAsPrintfGeneralFormat)
 
 TEST(writebox, boundTextsAndNamesAreCopiedUnchanged)
 {
-    std::string text = drawn(withwords({"surface", "my \"odd\" shader", "boxalpha", "0"}),
-                             {"1e3", ".5", "b", "a", "-0", "x"});
+    std::string text =
+        drawn(withwords({"surface", "my \"odd\" shader", "boxalpha", "0"}), {"1e3", ".5", "b", "a", "-0", "x"});
     EXPECT_NE(text.find("Surface \"my \"odd\" shader\"\n"), std::string::npos) << text;
 
     text = drawn(withwords({}), {"1e3", ".5", "b", "a", "-0", "x"});
@@ -145,13 +145,12 @@ TEST(writebox, emptyBoundTextsLeaveTheirBlanks)
 TEST(writebox, boundTextsLargerThanAnyBufferPassThrough)
 {
     std::string huge(200000, '7');
-    std::string text = drawn(withwords({"linewidth", "1", "cornerwidth", "1"}),
-                             {huge.c_str(), "1", "2", "3", "4", "5"});
+    std::string text =
+        drawn(withwords({"linewidth", "1", "cornerwidth", "1"}), {huge.c_str(), "1", "2", "3", "4", "5"});
     // xmin stands in 12 of the 24 edge points, 4 corners and 4 face points.
-    EXPECT_EQ(text.size(), drawn(withwords({"linewidth", "1", "cornerwidth", "1"}),
-                                 {"", "1", "2", "3", "4", "5"})
-                                   .size() +
-                               20 * huge.size());
+    EXPECT_EQ(text.size(),
+              drawn(withwords({"linewidth", "1", "cornerwidth", "1"}), {"", "1", "2", "3", "4", "5"}).size() +
+                  20 * huge.size());
     EXPECT_NE(text.find(" \"P\" [" + huge + " 2 4  1 2 4  " + huge + " 3 4"), std::string::npos);
 }
 

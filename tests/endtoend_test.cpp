@@ -163,8 +163,8 @@ TEST(procbox, longLinesThroughAPipe)
     std::string line(1500000, 'x');
     std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]\n";
     result r = run({"replace", "0"}, line + "\n" + unit);
-    std::string want = "Procedural\n" + line.substr(0, 999999) + "\xFF" + line.substr(999999) + "\n\xFF" + unit +
-                       defaultbox + "\xFF";
+    std::string want =
+        "Procedural\n" + line.substr(0, 999999) + "\xFF" + line.substr(999999) + "\n\xFF" + unit + defaultbox + "\xFF";
     EXPECT_EQ(r.status, 0);
     // Compared whole but reported briefly: the texts are megabytes long.
     EXPECT_TRUE(r.out == want) << "got " << r.out.size() << " bytes, want " << want.size();

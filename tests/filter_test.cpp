@@ -57,22 +57,30 @@ const loopcase cases[] = {
     {"empty line", {}, "\n", end},
     {"empty line echoed", {"replace", "0"}, "\n", "\n" + end},
     {"five values", {}, "Procedural \"a\" [] [0 1 0 1 0]\n", end},
-    {"seven values echoed", {"replace", "0"}, "Procedural \"a\" [] [0 1 0 1 0 1 2]\n",
+    {"seven values echoed",
+     {"replace", "0"},
+     "Procedural \"a\" [] [0 1 0 1 0 1 2]\n",
      "Procedural \"a\" [] [0 1 0 1 0 1 2]\n" + end},
     {"three tokens", {}, "Procedural \"a\" [0 1 0 1 0 1]\n", end},
     {"bound as a quoted string", {}, "Procedural \"a\" [] \"0 1 0 1 0 1\"\n", box + end},
     {"any first word", {}, "Whatever \"a\" [] [0 1 0 1 0 1]\n", box + end},
     {"tokens after the bound", {}, "Procedural \"a\" [] [0 1 0 1 0 1] extra [more]\n", box + end},
-    {"options in the arguments pass through", {}, "Procedural \"a\" [\"-options\"] [0 1 0 1 0 1]\n",
+    {"options in the arguments pass through",
+     {},
+     "Procedural \"a\" [\"-options\"] [0 1 0 1 0 1]\n",
      "Procedural \"a\" [\"-options\"] [0 1 0 1 0 1]\n" + end},
-    {"options pass through once when echoing", {"replace", "0"}, "Procedural \"myoptionsfile\" [] [0 1 0 1 0 1]\n",
+    {"options pass through once when echoing",
+     {"replace", "0"},
+     "Procedural \"myoptionsfile\" [] [0 1 0 1 0 1]\n",
      "Procedural \"myoptionsfile\" [] [0 1 0 1 0 1]\n" + end},
     {"Options is not options", {}, "Procedural \"Options\" [] [0 1 0 1 0 1]\n", box + end},
     {"high byte in the arguments", {}, "Procedural \"a\" [\"caf\xC3\xA9.rib\"] [0 1 0 1 0 1]\n", end},
     {"high byte in the name", {}, "Procedural \"caf\xC3\xA9\" [] [0 1 0 1 0 1]\n", box + end},
     {"unclosed bound", {}, "Procedural \"a\" [] [0 1 0 1 0 1\n", box + end},
     {"quoted bound values", {}, "Procedural \"a\" [] [\"0\" \"1\" \"0\" \"1\" \"0\" \"1\"]\n", box + end},
-    {"zero byte ends the text", {"replace", "0"}, std::string("Procedural \"a\" [] [0 1 0 1 0 1]\0x\n", 34),
+    {"zero byte ends the text",
+     {"replace", "0"},
+     std::string("Procedural \"a\" [] [0 1 0 1 0 1]\0x\n", 34),
      "Procedural \"a\" [] [0 1 0 1 0 1]" + box + end},
     {"zero byte before the bound", {}, std::string("Procedural \"a\" []\0 [0 1 0 1 0 1]\n", 33), end},
     {"last line without a line feed", {}, "\nProcedural \"a\" [] [0 1 0 1 0 1]", end + box + end},
@@ -86,13 +94,12 @@ TEST_P(looptable, answersEveryLine)
     EXPECT_EQ(filtered(GetParam().words, GetParam().input), "Procedural\n" + GetParam().replies);
 }
 
-INSTANTIATE_TEST_SUITE_P(lines, looptable, testing::ValuesIn(cases),
-                         [](const testing::TestParamInfo<loopcase> &info) {
-                             std::string name;
-                             for (const char *p = info.param.name; *p != '\0'; p++)
-                                 name += *p == ' ' ? '_' : *p;
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(lines, looptable, testing::ValuesIn(cases), [](const testing::TestParamInfo<loopcase> &info) {
+    std::string name;
+    for (const char *p = info.param.name; *p != '\0'; p++)
+        name += *p == ' ' ? '_' : *p;
+    return name;
+});
 
 TEST(runfilter, longLineIsAnsweredInPieces)
 {

@@ -2,6 +2,9 @@
 #ifndef PROCBOX_TESTS_GOLDEN_H
 #define PROCBOX_TESTS_GOLDEN_H
 
+// Laid out as the lines of the output they stand for.
+// clang-format off
+
 // The box for the bound -1 1 -2 2 0 3 with red edges of width 0.01, half
 // transparent corners of width 0.05 and blue faces at opacity 0.25.
 inline const char *const workedwords[] = {
@@ -44,5 +47,6 @@ inline const char defaultbox[] =
     "\"P\" [0 0 0  1 0 0  0 1 0  1 1 0 0 0 1  1 0 1  0 1 1  1 1 1]\n"
     "AttributeEnd\n"
     "AttributeEnd\n";
+// clang-format on
 
 #endif

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ostream>
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -149,10 +149,10 @@ TEST(parseoptions, defaultsWithoutWords)
 TEST(parseoptions, everyKeywordSetsItsField)
 {
     boxsettings s;
-    EXPECT_EQ(parse({"boxalpha", "0.5", "boxcolor", "1", "2", "3", "linewidth", "0.02",
-                     "linealpha", "0.3", "linecolor", "4", "5", "6", "linetype", "cubic",
-                     "cornerwidth", "0.1", "corneralpha", "0.7", "cornercolor", "7", "8", "9",
-                     "surface", "plastic", "replace", "0"},
+    EXPECT_EQ(parse({"boxalpha", "0.5",       "boxcolor",    "1",         "2",           "3",       "linewidth",
+                     "0.02",     "linealpha", "0.3",         "linecolor", "4",           "5",       "6",
+                     "linetype", "cubic",     "cornerwidth", "0.1",       "corneralpha", "0.7",     "cornercolor",
+                     "7",        "8",         "9",           "surface",   "plastic",     "replace", "0"},
                     &s),
               "");
     EXPECT_EQ(s.boxalpha, 0.5);

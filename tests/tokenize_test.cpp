@@ -37,7 +37,8 @@ std::vector<std::string> split(std::string text, int limit = 256)
 const tokencase cases[] = {
     {"empty", "", {}},
     {"blanks only", " \t\r\n\x01 ", {}},
-    {"request", "Procedural \"DynamicLoad\" [\"a.so\" \"x\"] [-1 1 -2 2 0 3]\n",
+    {"request",
+     "Procedural \"DynamicLoad\" [\"a.so\" \"x\"] [-1 1 -2 2 0 3]\n",
      {"Procedural", "DynamicLoad", "\"a.so\" \"x\"", "-1 1 -2 2 0 3"}},
     {"bound keeps inner blanks", "[ 1 2 3 4 5 6 ]", {" 1 2 3 4 5 6 "}},
     {"empty brackets", "[]", {""}},
@@ -49,16 +50,21 @@ const tokencase cases[] = {
     {"unterminated bracket runs to the end", "x [1 2\n", {"x", "1 2\n"}},
     {"unterminated quote runs to the end", "x \"1 ] 2\n", {"x", "1 ] 2\n"}},
     {"line feed ends a word", "word\n", {"word"}},
-    {"high byte after a word", "ab\xE9" "cd", {"ab", "cd"}},
+    {"high byte after a word",
+     "ab\xE9"
+     "cd",
+     {"ab", "cd"}},
     {"high byte at a token start", "\xE9", {""}},
     {"word, two high bytes, word", "a\xC3\xA9z", {"a", "", "z"}},
     {"blank before two high bytes", "a \xC3\xA9z", {"a", "", "", "z"}},
     {"high byte between blanks", " \xFF ", {""}},
     {"high byte ends a bracket", "[1 \xE9 2]", {"1 ", "2]"}},
-    {"after a bracket ends on a high byte, openers open again",
-     "[1\xE9\"2 ]\" [3]", {"1", "2 ]", "3"}},
+    {"after a bracket ends on a high byte, openers open again", "[1\xE9\"2 ]\" [3]", {"1", "2 ]", "3"}},
     {"high bytes are ordinary inside quotes", "\"caf\xC3\xA9 x\"", {"caf\xC3\xA9 x"}},
-    {"high byte after a closer", "[a]\xFF" "b", {"a", "", "b"}},
+    {"high byte after a closer",
+     "[a]\xFF"
+     "b",
+     {"a", "", "b"}},
 };
 
 class tokenizetable : public testing::TestWithParam<tokencase> {};
