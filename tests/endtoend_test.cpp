@@ -11,6 +11,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,8 +26,23 @@ struct child {
     int err = -1; // its standard error
 };
 
+// PROCBOX_WRAPPER, when set, holds a command line that procbox is run
+// under, split at blanks: the memory-check run sets it to valgrind.
+std::vector<std::string> wrapperwords()
+{
+    std::vector<std::string> words;
+    const char *wrapper = std::getenv("PROCBOX_WRAPPER");
+    std::istringstream split(wrapper != nullptr ? wrapper : "");
+    for (std::string word; split >> word;)
+        words.push_back(word);
+    return words;
+}
+
 child start(std::vector<std::string> words)
 {
+    std::vector<std::string> command = wrapperwords();
+    command.push_back(PROCBOX_PATH);
+    command.insert(command.end(), words.begin(), words.end());
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
         return {};
@@ -36,12 +54,10 @@ child start(std::vector<std::string> words)
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
             close(fd);
         std::vector<char *> argv;
-        static char name[] = PROCBOX_PATH;
-        argv.push_back(name);
-        for (std::string &w : words)
+        for (std::string &w : command)
             argv.push_back(w.data());
         argv.push_back(nullptr);
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(in[0]);
@@ -69,12 +85,11 @@ struct result {
     int status;
 };
 
-// Writes all of input while reading both outputs, so neither side can
-// block the other, then waits for the exit.
-result run(std::vector<std::string> words, const std::string &input)
+// Writes all of input while handing procbox's output to take and keeping
+// its standard error in err, so neither side can block the other, then
+// waits for the exit.
+template <typename sink> int pump(child &c, const std::string &input, sink take, std::string *err)
 {
-    child c = start(std::move(words));
-    result r{"", "", 0};
     std::size_t written = 0;
     if (input.empty()) {
         close(c.in);
@@ -93,8 +108,10 @@ result run(std::vector<std::string> words, const std::string &input)
             if (n <= 0) {
                 close(fd);
                 fd = -1;
+            } else if (k == 0) {
+                take(buffer, static_cast<std::size_t>(n));
             } else {
-                (k == 0 ? r.out : r.err).append(buffer, static_cast<std::size_t>(n));
+                err->append(buffer, static_cast<std::size_t>(n));
             }
         }
         if (c.in >= 0 && fds[2].revents != 0) {
@@ -107,7 +124,15 @@ result run(std::vector<std::string> words, const std::string &input)
             }
         }
     }
-    r.status = finish(c);
+    return finish(c);
+}
+
+result run(std::vector<std::string> words, const std::string &input)
+{
+    child c = start(std::move(words));
+    result r{"", "", 0};
+    r.status = pump(
+        c, input, [&r](const char *bytes, std::size_t n) { r.out.append(bytes, n); }, &r.err);
     return r;
 }
 
@@ -188,17 +213,135 @@ TEST(procbox, answersEachRequestBeforeTheNextIsSent)
     EXPECT_EQ(finish(c), 0);
 }
 
-TEST(procbox, keepsAnsweringAfterItsReaderHasGone)
+// The host reads the given number of replies in ping-pong, then stops
+// reading and closes its end while it goes on sending.
+void readerleavesafter(int replies)
 {
     child c = start({"cornerwidth", "1", "replace", "0"});
+    std::string reply;
+    for (int i = 0; i < replies; i++) {
+        ASSERT_EQ(write(c.in, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+        ASSERT_TRUE(readreply(c.out, &reply)) << "no reply to request " << i;
+    }
     close(c.out);
     c.out = -1;
+    // Far more than a pipe holds: it all goes in only if procbox goes on
+    // reading after its writes have started to fail.
     std::string many;
     for (int i = 0; i < 20000; i++)
         many += request;
     ssize_t written = write(c.in, many.data(), many.size());
     EXPECT_EQ(written, static_cast<ssize_t>(many.size())) << "procbox stopped reading";
     EXPECT_EQ(finish(c), 0);
+}
+
+TEST(procbox, keepsAnsweringAfterItsReaderHasGone)
+{
+    readerleavesafter(0);
+}
+
+TEST(procbox, keepsReadingWhenItsReaderGoesAwayMidStream)
+{
+    readerleavesafter(100);
+}
+
+struct hostcase {
+    const char *name;
+    std::vector<std::string> words;
+    std::string input;
+    std::string replies;
+};
+
+// Lines that a unit test of the loop also sees, here through a real pipe,
+// where the end of input and odd bytes come from read calls.
+const std::string box = defaultbox;
+const std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]\n";
+std::string highbytes()
+{
+    std::string bytes;
+    for (int b = 0x80; b <= 0xFF; b++)
+        bytes += static_cast<char>(b);
+    return bytes;
+}
+
+const hostcase hostcases[] = {
+    {"zero byte inside a line",
+     {"replace", "0"},
+     "Procedural \"a\" [] [0 1" + std::string(1, '\0') + " 0 1 0 1]\n" + unit,
+     "Procedural \"a\" [] [0 1\xFF" + unit + box + "\xFF"},
+    {"input ending mid-line", {}, unit + "Procedural \"a\" [] [0 1 0 1 0 1]", box + "\xFF" + box + "\xFF"},
+    {"input ending mid-line echoed", {"replace", "0"}, "Procedural \"a\" [", "Procedural \"a\" [\xFF"},
+    // 0xFF inside an echoed line is the host's own byte coming back; only
+    // the count of lines tells the replies apart. Inside the bound's
+    // brackets a high byte ends the bound, which still holds six values.
+    {"high bytes everywhere",
+     {"replace", "0"},
+     highbytes() + "\n" + "Procedural \"" + highbytes() + "\" [] [0 1 0 1 0 1]\n" + "Procedural \"a\" [\"" +
+         highbytes() + "\"] [0 1 0 1 0 1]\n" + "Procedural \"a\" [] [0 1 0 1 0 1" + highbytes() + "]\n",
+     highbytes() + "\n\xFF" + "Procedural \"" + highbytes() + "\" [] [0 1 0 1 0 1]\n" + box + "\xFF" +
+         "Procedural \"a\" [\"" + highbytes() + "\"] [0 1 0 1 0 1]\n\xFF" + "Procedural \"a\" [] [0 1 0 1 0 1" +
+         highbytes() + "]\n" + box + "\xFF"},
+};
+
+// Test listings show the case, not its bytes.
+void PrintTo(const hostcase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class hosttable : public testing::TestWithParam<hostcase> {};
+
+TEST_P(hosttable, answersEveryLine)
+{
+    result r = run(GetParam().words, GetParam().input);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "Procedural\n" + GetParam().replies);
+}
+
+INSTANTIATE_TEST_SUITE_P(lines, hosttable, testing::ValuesIn(hostcases),
+                         [](const testing::TestParamInfo<hostcase> &info) {
+                             std::string name;
+                             for (const char *p = info.param.name; *p != '\0'; p++)
+                                 name += *p == ' ' || *p == '-' ? '_' : *p;
+                             return name;
+                         });
+
+TEST(procbox, millionRequestsInOneStream)
+{
+    // Four kinds of line in turn: a request, an empty line, a malformed
+    // request and one that passes through. The replies repeat with them,
+    // so the output is checked byte by byte as it arrives, never stored.
+    const std::string lines[] = {unit, "\n", "Procedural \"a\" [] [0 1 0 1 0]\n",
+                                 "Procedural \"a\" [\"options\"] [0 1 0 1 0 1]\n"};
+    const std::string cycle = box + "\xFF" + "\xFF" + "\xFF" + lines[3] + "\xFF";
+    const int requests = 1000000;
+    std::string input;
+    for (int i = 0; i < requests; i++)
+        input += lines[i % 4];
+
+    const std::string greeting = "Procedural\n";
+    std::size_t received = 0;
+    std::size_t replies = 0;
+    std::size_t mismatches = 0;
+    std::string err;
+    child c = start({});
+    int status = pump(
+        c, input,
+        [&](const char *bytes, std::size_t n) {
+            for (std::size_t k = 0; k < n; k++, received++) {
+                char want = received < greeting.size() ? greeting[received]
+                                                       : cycle[(received - greeting.size()) % cycle.size()];
+                mismatches += bytes[k] != want;
+                replies += static_cast<unsigned char>(bytes[k]) == 0xFF;
+            }
+        },
+        &err);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(replies, static_cast<std::size_t>(requests));
+    EXPECT_EQ(received, greeting.size() + cycle.size() * requests / 4);
+    EXPECT_EQ(mismatches, 0u);
 }
 
 } // namespace
