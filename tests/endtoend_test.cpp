@@ -1,5 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Runs the procbox binary through pipes, as a host does.
+//
+// PROCBOX_COMMAND, when set, is the command that runs procbox, split on
+// blanks (for example "wine procbox.exe"); PROCBOX_TEXTMODE=windows then
+// expects the bytes that the Windows C library's text mode makes of the
+// same exchange.
 #include "golden.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +16,48 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+bool windowstext()
+{
+    const char *mode = std::getenv("PROCBOX_TEXTMODE");
+    return mode != nullptr && std::string(mode) == "windows";
+}
+
+// Every line feed of text as it leaves a stream in CR LF text mode.
+std::string crlf(const std::string &text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+// What procbox's plain line feeds become on the way out.
+std::string text(const std::string &bytes)
+{
+    return windowstext() ? crlf(bytes) : bytes;
+}
+
+std::vector<std::string> command()
+{
+    const char *words = std::getenv("PROCBOX_COMMAND");
+    if (words == nullptr || *words == '\0')
+        return {PROCBOX_PATH};
+    std::vector<std::string> split;
+    std::istringstream in(words);
+    for (std::string word; in >> word;)
+        split.push_back(word);
+    return split;
+}
 
 struct child {
     pid_t pid = -1;
@@ -25,6 +68,12 @@ struct child {
 
 child start(std::vector<std::string> words)
 {
+    std::vector<std::string> all = command();
+    all.insert(all.end(), words.begin(), words.end());
+    std::vector<char *> argv;
+    for (std::string &w : all)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
         return {};
@@ -35,13 +84,7 @@ child start(std::vector<std::string> words)
         dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
             close(fd);
-        std::vector<char *> argv;
-        static char name[] = PROCBOX_PATH;
-        argv.push_back(name);
-        for (std::string &w : words)
-            argv.push_back(w.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(in[0]);
@@ -139,23 +182,23 @@ TEST(procbox, drawsTheWorkedExample)
     result r = run(words, request);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, std::string("Procedural\n") + workedbox + "\xFF");
+    EXPECT_EQ(r.out, text(std::string("Procedural\n") + workedbox) + "\xFF");
 }
 
 TEST(procbox, reportsUnknownWordsAndKeepsGoing)
 {
     result r = run({"boxalpha", "0", "-linewidth", "1", "boxcolor", "1", "0"}, "\n\n");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "Unknown option: -linewidth\nUnknown option: 1\nUnknown option: boxcolor\n"
-                     "Unknown option: 1\nUnknown option: 0\n");
-    EXPECT_EQ(r.out, "Procedural\n\xFF\xFF");
+    EXPECT_EQ(r.err, text("Unknown option: -linewidth\nUnknown option: 1\nUnknown option: boxcolor\n"
+                          "Unknown option: 1\nUnknown option: 0\n"));
+    EXPECT_EQ(r.out, text("Procedural\n") + "\xFF\xFF");
 }
 
 TEST(procbox, inputClosedAtOnce)
 {
     result r = run({}, "");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Procedural\n");
+    EXPECT_EQ(r.out, text("Procedural\n"));
 }
 
 TEST(procbox, longLinesThroughAPipe)
@@ -163,8 +206,8 @@ TEST(procbox, longLinesThroughAPipe)
     std::string line(1500000, 'x');
     std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]\n";
     result r = run({"replace", "0"}, line + "\n" + unit);
-    std::string want =
-        "Procedural\n" + line.substr(0, 999999) + "\xFF" + line.substr(999999) + "\n\xFF" + unit + defaultbox + "\xFF";
+    std::string want = text("Procedural\n") + line.substr(0, 999999) + "\xFF" + line.substr(999999) + text("\n") +
+                       "\xFF" + text(unit + defaultbox) + "\xFF";
     EXPECT_EQ(r.status, 0);
     // Compared whole but reported briefly: the texts are megabytes long.
     EXPECT_TRUE(r.out == want) << "got " << r.out.size() << " bytes, want " << want.size();
@@ -178,14 +221,66 @@ TEST(procbox, answersEachRequestBeforeTheNextIsSent)
     std::string line = request;
     ASSERT_EQ(write(c.in, line.data(), line.size()), static_cast<ssize_t>(line.size()));
     ASSERT_TRUE(readreply(c.out, &reply)) << "no first reply";
-    EXPECT_EQ(reply.rfind("Procedural\n" + request, 0), 0u);
+    EXPECT_EQ(reply.rfind(text("Procedural\n" + request), 0), 0u);
     for (int i = 1; i < 2000; i++) {
         line = i % 3 == 0 ? "\n" : request;
         ASSERT_EQ(write(c.in, line.data(), line.size()), static_cast<ssize_t>(line.size()));
         ASSERT_TRUE(readreply(c.out, &reply)) << "no reply to request " << i;
-        ASSERT_EQ(reply.rfind(line, 0), 0u) << "reply " << i << " is not for its request";
+        ASSERT_EQ(reply.rfind(text(line), 0), 0u) << "reply " << i << " is not for its request";
     }
     EXPECT_EQ(finish(c), 0);
+}
+
+// Bytes that a text mode may treat specially. Procbox itself reads and
+// writes plain line feeds, so on Linux a carriage return is a blank that the
+// echo keeps; in Windows text mode CR LF arrives as a line feed, which
+// leaves as CR LF again: the same bytes either way.
+TEST(procbox, textModeLineEnds)
+{
+    const std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]";
+    const struct {
+        const char *name;
+        std::vector<std::string> words;
+        std::string input, want;
+    } cases[] = {
+        {"a request ended by CR LF is one line", {}, unit + "\r\n\r\n", text(defaultbox) + "\xFF\xFF"},
+        {"its echo ends in CR LF", {"replace", "0"}, unit + "\r\n", unit + "\r\n" + text(defaultbox) + "\xFF"},
+        {"a line passed back ends in CR LF", {}, "options\r\n", "options\r\n\xFF"},
+        {"a lone CR stays", {"replace", "0"}, "a\rb\n", "a\rb" + text("\n") + "\xFF"},
+        {"0xFF is echoed unchanged", {"replace", "0"}, "a\xFF\xFF\n", "a\xFF\xFF" + text("\n") + "\xFF"},
+    };
+    for (const auto &c : cases) {
+        result r = run(c.words, c.input);
+        EXPECT_EQ(r.status, 0) << c.name;
+        EXPECT_EQ(r.out, text("Procedural\n") + c.want) << c.name;
+    }
+}
+
+// In Windows text mode, as Wine's C library keeps it, a 0x1A byte read is
+// the end of input: the line before it is answered as the last one and the
+// rest is never read. Elsewhere it is a blank like any control byte.
+TEST(procbox, controlZ)
+{
+    result r = run({"replace", "0"}, "a\x1A"
+                                     "b\nafter\n");
+    EXPECT_EQ(r.status, 0);
+    if (windowstext())
+        EXPECT_EQ(r.out, "Procedural\r\na\xFF");
+    else
+        EXPECT_EQ(r.out, "Procedural\na\x1A"
+                         "b\n\xFF"
+                         "after\n\xFF");
+}
+
+// Numbers are formatted alike on every platform: two exponent digits and
+// inf, never the three digits and 1.#INF of some C libraries.
+TEST(procbox, formatsNumbersAlikeEverywhere)
+{
+    result r = run({"boxalpha", "1e-5", "linewidth", "1234567", "cornerwidth", "1e400"}, "a b c [0 1 0 1 0 1]\n");
+    EXPECT_EQ(r.status, 0);
+    for (const char *want :
+         {"Opacity 1e-05 1e-05 1e-05\n", "\"constantwidth\" [1.23457e+06]\n", "Points \"constantwidth\" [inf]\n"})
+        EXPECT_NE(r.out.find(text(want)), std::string::npos) << want;
 }
 
 TEST(procbox, keepsAnsweringAfterItsReaderHasGone)
