@@ -15,8 +15,12 @@ struct boxpiece {
     signed char field;
 };
 
+// writebox reads the literals in blocks of this many bytes, so the last run
+// is followed by that much slack.
+constexpr int boxblock = 16;
+
 struct boxtext {
-    char literals[4096];
+    char literals[4096 + boxblock];
     int used;
     boxpiece pieces[128];
     int count;
