@@ -108,12 +108,17 @@ def bytesout(argv, stream):
     return total
 
 
+def ratio(a, b):
+    return a / b if b else float("nan")
+
+
 def timed(argv, stream, sink):
-    """Wall time in seconds and peak resident memory in KiB of one run."""
+    """Wall time and processor time (user and system) in seconds and peak
+    resident memory in KiB of one run."""
     # GNU time starts the program from a small process of its own: a child
     # of this Python process would count Python's pages in its peak.
     report = stream + ".rss"
-    argv = ["/usr/bin/time", "-f", "%M", "-o", report] + argv
+    argv = ["/usr/bin/time", "-f", "%M %U %S", "-o", report] + argv
     with open(stream, "rb") as f, open(os.devnull, "wb") as null:
         start = time.perf_counter()
         if sink == "null":
@@ -126,7 +131,8 @@ def timed(argv, stream, sink):
             drain.wait()
         elapsed = time.perf_counter() - start
     with open(report) as r:
-        return elapsed, int(r.read().split()[-1])
+        rss, user, system = r.read().split()[-3:]
+    return elapsed, float(user) + float(system), int(rss)
 
 
 def batch(name, stream, words, programs, rounds, sink):
@@ -137,20 +143,23 @@ def batch(name, stream, words, programs, rounds, sink):
     if counts["procbox"] != counts["floor"]:
         sys.exit("%s: procbox wrote %d bytes, the floor %d" % (name, counts["procbox"], counts["floor"]))
     times = {"procbox": [], "floor": []}
+    cpu = {"procbox": [], "floor": []}
     rss = {"procbox": 0, "floor": 0}
     for r in range(rounds):
         order = ["procbox", "floor"] if r % 2 == 0 else ["floor", "procbox"]
         for k in order:
-            t, m = timed(argvs[k], stream, sink)
+            t, c, m = timed(argvs[k], stream, sink)
             times[k].append(t)
+            cpu[k].append(c)
             rss[k] = max(rss[k], m)
     p, f = statistics.median(times["procbox"]), statistics.median(times["floor"])
+    pc, fc = statistics.median(cpu["procbox"]), statistics.median(cpu["floor"])
     size = os.path.getsize(stream)
-    print("%-9s procbox %8.3f s  floor %8.3f s  ratio %.3f   peak RSS procbox %6d KiB  floor %6d KiB  "
-          "difference %+.2f MiB   procbox %.2f ns/byte in, %d bytes out"
-          % (name, p, f, p / f, rss["procbox"], rss["floor"], (rss["procbox"] - rss["floor"]) / 1024.0,
-             p / size * 1e9, counts["procbox"]), flush=True)
-    return p / size
+    print("%-8s wall: procbox %6.3f s  floor %6.3f s  ratio %.3f | processor: %6.2f s  %6.2f s  ratio %.3f | "
+          "peak RSS: %5d KiB  %5d KiB  %+.2f MiB | procbox %.2f ns per byte in, %d bytes out"
+          % (name, p, f, ratio(p, f), pc, fc, ratio(pc, fc), rss["procbox"], rss["floor"],
+             (rss["procbox"] - rss["floor"]) / 1024.0, p / size * 1e9, counts["procbox"]), flush=True)
+    return ratio(p, size)
 
 
 def pingpong(programs, pingpongprogram, stream, runs, rounds):
@@ -171,7 +180,7 @@ def pingpong(programs, pingpongprogram, stream, runs, rounds):
     pm, fm = statistics.median(medians["procbox"]), statistics.median(medians["procbox_floor"])
     pt, ft = statistics.median(tails["procbox"]), statistics.median(tails["procbox_floor"])
     print("ping-pong procbox median %.2f us p99 %.2f us  floor median %.2f us p99 %.2f us  "
-          "median ratio %.3f  p99 ratio %.3f" % (pm, pt, fm, ft, pm / fm, pt / ft), flush=True)
+          "median ratio %.3f  p99 ratio %.3f" % (pm, pt, fm, ft, ratio(pm, fm), ratio(pt, ft)), flush=True)
 
 
 def main():
@@ -201,7 +210,7 @@ def main():
     shortcost = batch("defaults", short, [], programs, args.rounds, args.sink)
     batch("all on", short, ALLELEMENTS, programs, args.rounds, args.sink)
     longcost = batch("long", long, [], programs, args.rounds, args.sink)
-    print("time per input byte, long lines over short requests: %.3f" % (longcost / shortcost))
+    print("time per input byte, long lines over short requests: %.3f" % ratio(longcost, shortcost))
     pingpong(programs, os.path.join(args.build, "bench", "procbox_pingpong"), short, max(1, args.rounds // 2),
              args.trips)
 
