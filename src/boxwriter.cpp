@@ -31,31 +31,28 @@ void addformat(boxtext *box, const char *format, ...)
         addtext(box, text, static_cast<std::size_t>(n) < sizeof text ? static_cast<std::size_t>(n) : sizeof text - 1);
 }
 
-void addfield(boxtext *box, int field)
+void addcorner(boxtext *box, int corner)
 {
     if (box->count >= static_cast<int>(sizeof box->pieces / sizeof box->pieces[0]))
         return;
-    box->pieces[box->count - 1].field = static_cast<signed char>(field);
+    box->pieces[box->count - 1].corner = static_cast<signed char>(corner);
     box->pieces[box->count++] = {static_cast<unsigned short>(box->used), 0, -1};
 }
 
-// Copies a point-list literal; its %s conversions take the x, y and z texts
-// of the four corners in turn. Bit 0 of a corner's number picks xmax, bit 1
-// ymax, bit 2 zmax.
+// Copies a point-list literal; each of its four "%s %s %s" groups is the
+// place of one corner's x, y and z texts, in turn.
 void addpoints(boxtext *box, const char *literal, int c0, int c1, int c2, int c3)
 {
     const int corners[4] = {c0, c1, c2, c3};
-    int conversion = 0;
+    const char group[] = "%s %s %s";
     const char *run = literal;
-    for (const char *p = literal; *p != '\0'; p++) {
-        if (p[0] != '%' || p[1] != 's')
-            continue;
-        addtext(box, run, static_cast<std::size_t>(p - run));
-        int corner = corners[conversion / 3];
-        int axis = conversion % 3;
-        addfield(box, 2 * axis + ((corner >> axis) & 1));
-        conversion++;
-        run = ++p + 1;
+    for (int corner : corners) {
+        const char *place = std::strstr(run, group);
+        if (place == nullptr)
+            break;
+        addtext(box, run, static_cast<std::size_t>(place - run));
+        addcorner(box, corner);
+        run = place + sizeof group - 1;
     }
     addtext(box, run, std::strlen(run));
 }
@@ -157,6 +154,13 @@ void emit(const char *text, std::size_t length, std::FILE *out)
     staged += length;
 }
 
+// The bound text that a corner takes on an axis (0 x, 1 y, 2 z): bit 0 of
+// the corner's number picks xmax over xmin, bit 1 ymax, bit 2 zmax.
+int fieldof(int corner, int axis)
+{
+    return 2 * axis + ((corner >> axis) & 1);
+}
+
 // Any text, in pieces that fit the staging buffer.
 void writepieces(const boxtext &box, const char *const bound[6], const std::size_t length[6], std::FILE *out)
 {
@@ -164,16 +168,21 @@ void writepieces(const boxtext &box, const char *const bound[6], const std::size
     for (int i = 0; i < box.count; i++) {
         const boxpiece &piece = box.pieces[i];
         emit(box.literals + piece.offset, piece.length, out);
-        if (piece.field >= 0)
-            emit(bound[piece.field], length[piece.field], out);
+        for (int axis = 0; piece.corner >= 0 && axis < 3; axis++) {
+            if (axis > 0)
+                emit(" ", 1, out);
+            int field = fieldof(piece.corner, axis);
+            emit(bound[field], length[field], out);
+        }
     }
     std::fwrite(staging, 1, staged, out);
 }
 
 // Bound texts up to this long take the quick way.
 constexpr std::size_t shortfield = 64;
-// A field stands in at most 20 places: 12 edge points, 4 corners, 4 faces.
-static_assert(sizeof boxtext::literals + 20 * 6 * shortfield <= sizeof staging - boxblock,
+constexpr std::size_t shortcorner = 3 * shortfield + 2;
+// A corner stands in at most 40 places: 24 edge points, 8 corners, 8 faces.
+static_assert(sizeof boxtext::literals + 40 * shortcorner <= sizeof staging - boxblock,
               "a box with short bound texts fits the staging buffer");
 
 // Copies whole blocks, at least one: up to boxblock bytes past the end of
@@ -188,20 +197,32 @@ char *copyblocks(char *to, const char *from, std::size_t length)
     return to + length;
 }
 
-// A box is mostly bound texts of a few bytes with a blank or two between
+// A box is mostly corner texts of a few bytes with a blank or two between
 // them: copied in fixed blocks, each of its pieces costs a move or two
-// instead of a call. The bound texts are first copied into rows with slack.
+// instead of a call. The bound texts are first copied into rows with slack,
+// and the eight corners' texts are laid out from them once per box.
 void writeshort(const boxtext &box, const char *const bound[6], const std::size_t length[6], std::FILE *out)
 {
     char fields[6][shortfield];
     for (int i = 0; i < 6; i++)
         std::memcpy(fields[i], bound[i], length[i]);
+    char corners[8][shortcorner + boxblock];
+    std::size_t cornerlength[8];
+    for (int c = 0; c < 8; c++) {
+        char *end = corners[c];
+        for (int axis = 0; axis < 3; axis++) {
+            int field = fieldof(c, axis);
+            end = copyblocks(end, fields[field], length[field]);
+            *end++ = ' ';
+        }
+        cornerlength[c] = static_cast<std::size_t>(end - 1 - corners[c]);
+    }
     char *end = staging;
     for (int i = 0; i < box.count; i++) {
         const boxpiece &piece = box.pieces[i];
         end = copyblocks(end, box.literals + piece.offset, piece.length);
-        if (piece.field >= 0)
-            end = copyblocks(end, fields[piece.field], length[piece.field]);
+        if (piece.corner >= 0)
+            end = copyblocks(end, corners[piece.corner], cornerlength[piece.corner]);
     }
     std::fwrite(staging, 1, static_cast<std::size_t>(end - staging), out);
 }

@@ -7,12 +7,12 @@
 #include <cstdio>
 
 // Everything in a box's text that the settings fix, prepared once: runs of
-// literal text, each followed by the place of one bound text (field 0 to 5:
-// xmin, xmax, ymin, ymax, zmin, zmax) or, for the last run, by nothing.
+// literal text, each followed by the place of one corner's "x y z" texts
+// (corner 0 to 7) or, for the last run, by nothing.
 struct boxpiece {
     unsigned short offset;
     unsigned short length;
-    signed char field;
+    signed char corner;
 };
 
 // writebox reads the literals in blocks of this many bytes, so the last run
