@@ -166,7 +166,8 @@ TEST(writebox, boundTextsOfAnyLengthLandInTheirPlaces)
     boxsettings all =
         withwords({"linewidth", "1", "cornerwidth", "1", "linecolor", "1", "0", "0", "surface", shader.c_str()});
     std::string marked = drawn(all, {"\x01", "\x02", "\x03", "\x04", "\x05", "\x06"});
-    for (std::size_t length : {0, 1, 15, 16, 17, 31, 63, 64, 65, 1000}) {
+    const std::size_t lengths[] = {0, 1, 15, 16, 17, 31, 63, 64, 65, 1000};
+    for (std::size_t length : lengths) {
         std::string texts[6];
         std::vector<const char *> bound;
         for (std::size_t k = 0; k < 6; k++) {
