@@ -7,16 +7,20 @@
 #include <cstdio>
 
 // Everything in a box's text that the settings fix, prepared once: runs of
-// literal text, each followed by the place of one bound text (field 0 to 5:
-// xmin, xmax, ymin, ymax, zmin, zmax) or, for the last run, by nothing.
+// literal text, each followed by the place of one corner's "x y z" texts
+// (corner 0 to 7) or, for the last run, by nothing.
 struct boxpiece {
     unsigned short offset;
     unsigned short length;
-    signed char field;
+    signed char corner;
 };
 
+// writebox reads the literals in blocks of this many bytes, so the last run
+// is followed by that much slack.
+constexpr int boxblock = 16;
+
 struct boxtext {
-    char literals[4096];
+    char literals[4096 + boxblock];
     int used;
     boxpiece pieces[128];
     int count;

@@ -18,17 +18,17 @@ void answer(const boxsettings &settings, std::FILE *out)
 {
     // A zero byte read from the input ends the line's text: what follows
     // it, the line feed included, is neither searched nor written back.
-    std::size_t length = std::strlen(line);
+    // Its length is wanted only for a write-back.
 
     // Lines that mention options anywhere pass through untouched, so that
     // a procedural's own arguments are never taken for a box.
     if (std::strstr(line, "options") != nullptr) {
-        std::fwrite(line, 1, length, out);
+        std::fwrite(line, 1, std::strlen(line), out);
         return;
     }
     // The echo shows the line as it was read, before tokenizing cuts it up.
     if (settings.replace == 0)
-        std::fwrite(line, 1, length, out);
+        std::fwrite(line, 1, std::strlen(line), out);
 
     if (tokenize(line, tokenlimit, slots) < 4)
         return;

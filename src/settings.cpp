@@ -112,16 +112,24 @@ void copyname(char *field, const char *word)
     field[n] = '\0';
 }
 
-} // namespace
-
-double numberword(const char *word)
+// Both kinds of number start alike: white space, then one optional sign.
+const char *skipsign(const char *word, bool *negative)
 {
     const char *p = word;
     while (isblankbyte(*p))
         p++;
-    bool negative = *p == '-';
+    *negative = *p == '-';
     if (*p == '+' || *p == '-')
         p++;
+    return p;
+}
+
+} // namespace
+
+double numberword(const char *word)
+{
+    bool negative = false;
+    const char *p = skipsign(word, &negative);
     const char *digits = p;
     const char *end = skipdigits(p);
     bool anydigit = end > p;
@@ -161,12 +169,8 @@ double numberword(const char *word)
 
 std::int32_t integerword(const char *word)
 {
-    const char *p = word;
-    while (isblankbyte(*p))
-        p++;
-    bool negative = *p == '-';
-    if (*p == '+' || *p == '-')
-        p++;
+    bool negative = false;
+    const char *p = skipsign(word, &negative);
     // Accumulate towards the limit and stay there: a long run of digits
     // saturates instead of wrapping back to a small or zero value.
     const long long limit = negative ? 2147483648LL : 2147483647LL;

@@ -5,16 +5,31 @@ namespace {
 
 // Bytes 0x01 to 0x20 are blanks, 0x21 to 0x7F word bytes; 0x80 to 0xFF end
 // a plain or bracketed token like a blank, but where a token would start
-// they make an empty one.
-bool isblankbyte(unsigned char c)
+// they make an empty one. A request is split byte by byte, so each scan
+// asks one table for the bytes that stop it.
+enum : unsigned char { blank = 1, word = 2, endsbracket = 4, endsquote = 8 };
+
+struct classtable {
+    unsigned char of[256];
+};
+
+constexpr classtable makeclasses()
 {
-    return c >= 0x01 && c <= 0x20;
+    classtable t{};
+    for (int c = 0; c < 256; c++) {
+        if (c >= 0x01 && c <= 0x20)
+            t.of[c] |= blank;
+        if (c >= 0x21 && c <= 0x7F)
+            t.of[c] |= word;
+        if (c == 0 || c == ']' || c >= 0x80)
+            t.of[c] |= endsbracket;
+        if (c == 0 || c == '"')
+            t.of[c] |= endsquote;
+    }
+    return t;
 }
 
-bool iswordbyte(unsigned char c)
-{
-    return c >= 0x21 && c <= 0x7F;
-}
+constexpr classtable classes = makeclasses();
 
 } // namespace
 
@@ -23,7 +38,7 @@ int tokenize(char *text, int limit, char **slots)
     unsigned char *p = reinterpret_cast<unsigned char *>(text);
     int count = 0;
     for (;;) {
-        while (isblankbyte(*p))
+        while (classes.of[*p] & blank)
             p++;
         if (*p == '\0')
             return count;
@@ -31,13 +46,13 @@ int tokenize(char *text, int limit, char **slots)
         unsigned char *start = *p == '[' || *p == '"' ? p + 1 : p;
         unsigned char *end = start;
         if (*p == '[') {
-            while (*end != '\0' && *end != ']' && *end < 0x80)
+            while (!(classes.of[*end] & endsbracket))
                 end++;
         } else if (*p == '"') {
-            while (*end != '\0' && *end != '"')
+            while (!(classes.of[*end] & endsquote))
                 end++;
         } else {
-            while (iswordbyte(*end))
+            while (classes.of[*end] & word)
                 end++;
         }
         slots[count++] = reinterpret_cast<char *>(start);

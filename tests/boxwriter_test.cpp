@@ -155,3 +155,28 @@ TEST(writebox, boundTextsLargerThanAnyBufferPassThrough)
 }
 
 } // namespace
+
+TEST(writebox, boundTextsOfAnyLengthLandInTheirPlaces)
+{
+    // Drawn once with one-byte markers for the six texts, then with real
+    // texts: the second must be the first with each marker replaced. The
+    // lengths straddle the sizes the writer moves in one block, and the
+    // odd fields are one byte longer than the even ones.
+    std::string shader(99, 's');
+    boxsettings all =
+        withwords({"linewidth", "1", "cornerwidth", "1", "linecolor", "1", "0", "0", "surface", shader.c_str()});
+    std::string marked = drawn(all, {"\x01", "\x02", "\x03", "\x04", "\x05", "\x06"});
+    const std::size_t lengths[] = {0, 1, 15, 16, 17, 31, 63, 64, 65, 1000};
+    for (std::size_t length : lengths) {
+        std::string texts[6];
+        std::vector<const char *> bound;
+        for (std::size_t k = 0; k < 6; k++) {
+            texts[k] = std::string(length + k % 2, static_cast<char>('a' + k));
+            bound.push_back(texts[k].c_str());
+        }
+        std::string want;
+        for (char c : marked)
+            want += c >= 1 && c <= 6 ? texts[c - 1] : std::string(1, c);
+        EXPECT_EQ(drawn(all, bound), want) << "texts of " << length << " and " << length + 1 << " bytes";
+    }
+}

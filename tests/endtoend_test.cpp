@@ -1,5 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Runs the procbox binary through pipes, as a host does.
+//
+// PROCBOX_COMMAND, when set, is the command that runs procbox, split on
+// blanks (for example "wine procbox.exe"); PROCBOX_TEXTMODE=windows then
+// expects the bytes that the Windows C library's text mode makes of the
+// same exchange.
 #include "golden.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +24,42 @@
 
 namespace {
 
+bool windowstext()
+{
+    const char *mode = std::getenv("PROCBOX_TEXTMODE");
+    return mode != nullptr && std::string(mode) == "windows";
+}
+
+// Every line feed of text as it leaves a stream in CR LF text mode.
+std::string crlf(const std::string &text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+// What procbox's plain line feeds become on the way out.
+std::string text(const std::string &bytes)
+{
+    return windowstext() ? crlf(bytes) : bytes;
+}
+
+std::vector<std::string> command()
+{
+    const char *words = std::getenv("PROCBOX_COMMAND");
+    if (words == nullptr || *words == '\0')
+        return {PROCBOX_PATH};
+    std::vector<std::string> split;
+    std::istringstream in(words);
+    for (std::string word; in >> word;)
+        split.push_back(word);
+    return split;
+}
+
 struct child {
     pid_t pid = -1;
     int in = -1;  // procbox's standard input
@@ -26,23 +67,14 @@ struct child {
     int err = -1; // its standard error
 };
 
-// PROCBOX_WRAPPER, when set, holds a command line that procbox is run
-// under, split at blanks: the memory-check run sets it to valgrind.
-std::vector<std::string> wrapperwords()
-{
-    std::vector<std::string> words;
-    const char *wrapper = std::getenv("PROCBOX_WRAPPER");
-    std::istringstream split(wrapper != nullptr ? wrapper : "");
-    for (std::string word; split >> word;)
-        words.push_back(word);
-    return words;
-}
-
 child start(std::vector<std::string> words)
 {
-    std::vector<std::string> command = wrapperwords();
-    command.push_back(PROCBOX_PATH);
-    command.insert(command.end(), words.begin(), words.end());
+    std::vector<std::string> all = command();
+    all.insert(all.end(), words.begin(), words.end());
+    std::vector<char *> argv;
+    for (std::string &w : all)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
         return {};
@@ -53,10 +85,6 @@ child start(std::vector<std::string> words)
         dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
             close(fd);
-        std::vector<char *> argv;
-        for (std::string &w : command)
-            argv.push_back(w.data());
-        argv.push_back(nullptr);
         execvp(argv[0], argv.data());
         _exit(127);
     }
@@ -164,23 +192,23 @@ TEST(procbox, drawsTheWorkedExample)
     result r = run(words, request);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, std::string("Procedural\n") + workedbox + "\xFF");
+    EXPECT_EQ(r.out, text(std::string("Procedural\n") + workedbox) + "\xFF");
 }
 
 TEST(procbox, reportsUnknownWordsAndKeepsGoing)
 {
     result r = run({"boxalpha", "0", "-linewidth", "1", "boxcolor", "1", "0"}, "\n\n");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "Unknown option: -linewidth\nUnknown option: 1\nUnknown option: boxcolor\n"
-                     "Unknown option: 1\nUnknown option: 0\n");
-    EXPECT_EQ(r.out, "Procedural\n\xFF\xFF");
+    EXPECT_EQ(r.err, text("Unknown option: -linewidth\nUnknown option: 1\nUnknown option: boxcolor\n"
+                          "Unknown option: 1\nUnknown option: 0\n"));
+    EXPECT_EQ(r.out, text("Procedural\n") + "\xFF\xFF");
 }
 
 TEST(procbox, inputClosedAtOnce)
 {
     result r = run({}, "");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Procedural\n");
+    EXPECT_EQ(r.out, text("Procedural\n"));
 }
 
 TEST(procbox, longLinesThroughAPipe)
@@ -188,8 +216,8 @@ TEST(procbox, longLinesThroughAPipe)
     std::string line(1500000, 'x');
     std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]\n";
     result r = run({"replace", "0"}, line + "\n" + unit);
-    std::string want =
-        "Procedural\n" + line.substr(0, 999999) + "\xFF" + line.substr(999999) + "\n\xFF" + unit + defaultbox + "\xFF";
+    std::string want = text("Procedural\n") + line.substr(0, 999999) + "\xFF" + line.substr(999999) + text("\n") +
+                       "\xFF" + text(unit + defaultbox) + "\xFF";
     EXPECT_EQ(r.status, 0);
     // Compared whole but reported briefly: the texts are megabytes long.
     EXPECT_TRUE(r.out == want) << "got " << r.out.size() << " bytes, want " << want.size();
@@ -203,14 +231,66 @@ TEST(procbox, answersEachRequestBeforeTheNextIsSent)
     std::string line = request;
     ASSERT_EQ(write(c.in, line.data(), line.size()), static_cast<ssize_t>(line.size()));
     ASSERT_TRUE(readreply(c.out, &reply)) << "no first reply";
-    EXPECT_EQ(reply.rfind("Procedural\n" + request, 0), 0u);
+    EXPECT_EQ(reply.rfind(text("Procedural\n" + request), 0), 0u);
     for (int i = 1; i < 2000; i++) {
         line = i % 3 == 0 ? "\n" : request;
         ASSERT_EQ(write(c.in, line.data(), line.size()), static_cast<ssize_t>(line.size()));
         ASSERT_TRUE(readreply(c.out, &reply)) << "no reply to request " << i;
-        ASSERT_EQ(reply.rfind(line, 0), 0u) << "reply " << i << " is not for its request";
+        ASSERT_EQ(reply.rfind(text(line), 0), 0u) << "reply " << i << " is not for its request";
     }
     EXPECT_EQ(finish(c), 0);
+}
+
+// Bytes that a text mode may treat specially. Procbox itself reads and
+// writes plain line feeds, so on Linux a carriage return is a blank that the
+// echo keeps; in Windows text mode CR LF arrives as a line feed, which
+// leaves as CR LF again: the same bytes either way.
+TEST(procbox, textModeLineEnds)
+{
+    const std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]";
+    const struct {
+        const char *name;
+        std::vector<std::string> words;
+        std::string input, want;
+    } cases[] = {
+        {"a request ended by CR LF is one line", {}, unit + "\r\n\r\n", text(defaultbox) + "\xFF\xFF"},
+        {"its echo ends in CR LF", {"replace", "0"}, unit + "\r\n", unit + "\r\n" + text(defaultbox) + "\xFF"},
+        {"a line passed back ends in CR LF", {}, "options\r\n", "options\r\n\xFF"},
+        {"a lone CR stays", {"replace", "0"}, "a\rb\n", "a\rb" + text("\n") + "\xFF"},
+        {"0xFF is echoed unchanged", {"replace", "0"}, "a\xFF\xFF\n", "a\xFF\xFF" + text("\n") + "\xFF"},
+    };
+    for (const auto &c : cases) {
+        result r = run(c.words, c.input);
+        EXPECT_EQ(r.status, 0) << c.name;
+        EXPECT_EQ(r.out, text("Procedural\n") + c.want) << c.name;
+    }
+}
+
+// In Windows text mode, as Wine's C library keeps it, a 0x1A byte read is
+// the end of input: the line before it is answered as the last one and the
+// rest is never read. Elsewhere it is a blank like any control byte.
+TEST(procbox, controlZ)
+{
+    result r = run({"replace", "0"}, "a\x1A"
+                                     "b\nafter\n");
+    EXPECT_EQ(r.status, 0);
+    if (windowstext())
+        EXPECT_EQ(r.out, "Procedural\r\na\xFF");
+    else
+        EXPECT_EQ(r.out, "Procedural\na\x1A"
+                         "b\n\xFF"
+                         "after\n\xFF");
+}
+
+// Numbers are formatted alike on every platform: two exponent digits and
+// inf, never the three digits and 1.#INF of some C libraries.
+TEST(procbox, formatsNumbersAlikeEverywhere)
+{
+    result r = run({"boxalpha", "1e-5", "linewidth", "1234567", "cornerwidth", "1e400"}, "a b c [0 1 0 1 0 1]\n");
+    EXPECT_EQ(r.status, 0);
+    for (const char *want :
+         {"Opacity 1e-05 1e-05 1e-05\n", "\"constantwidth\" [1.23457e+06]\n", "Points \"constantwidth\" [inf]\n"})
+        EXPECT_NE(r.out.find(text(want)), std::string::npos) << want;
 }
 
 // The host reads the given number of replies in ping-pong, then stops
@@ -296,7 +376,7 @@ TEST_P(hosttable, answersEveryLine)
     result r = run(GetParam().words, GetParam().input);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, "Procedural\n" + GetParam().replies);
+    EXPECT_EQ(r.out, text("Procedural\n" + GetParam().replies));
 }
 
 INSTANTIATE_TEST_SUITE_P(lines, hosttable, testing::ValuesIn(hostcases),
@@ -314,13 +394,13 @@ TEST(procbox, millionRequestsInOneStream)
     // so the output is checked byte by byte as it arrives, never stored.
     const std::string lines[] = {unit, "\n", "Procedural \"a\" [] [0 1 0 1 0]\n",
                                  "Procedural \"a\" [\"options\"] [0 1 0 1 0 1]\n"};
-    const std::string cycle = box + "\xFF" + "\xFF" + "\xFF" + lines[3] + "\xFF";
+    const std::string cycle = text(box + "\xFF" + "\xFF" + "\xFF" + lines[3] + "\xFF");
     const int requests = 1000000;
     std::string input;
     for (int i = 0; i < requests; i++)
         input += lines[i % 4];
 
-    const std::string greeting = "Procedural\n";
+    const std::string greeting = text("Procedural\n");
     std::size_t received = 0;
     std::size_t replies = 0;
     std::size_t mismatches = 0;
