@@ -5,6 +5,8 @@
 #include "filter.h"
 #include "settings.h"
 
+#include "casename.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -170,12 +172,6 @@ TEST_P(allocationtable, doNotGrowWithTheNumberOfRequests)
     EXPECT_EQ(few, many) << c.few << " lines: " << few << " allocations, " << c.many << " lines: " << many;
 }
 
-INSTANTIATE_TEST_SUITE_P(streams, allocationtable, testing::ValuesIn(cases),
-                         [](const testing::TestParamInfo<streamcase> &info) {
-                             std::string name;
-                             for (const char *p = info.param.name; *p != '\0'; p++)
-                                 name += *p == ' ' ? '_' : *p;
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(streams, allocationtable, testing::ValuesIn(cases), casename());
 
 } // namespace

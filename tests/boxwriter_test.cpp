@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "boxwriter.h"
+#include "casename.h"
 #include "golden.h"
 #include "settings.h"
 
@@ -86,13 +87,7 @@ TEST_P(elementtable, drawsOnlyTheElementsSwitchedOn)
     EXPECT_EQ(blocks, 1u + GetParam().edges + GetParam().corners + GetParam().faces);
 }
 
-INSTANTIATE_TEST_SUITE_P(settings, elementtable, testing::ValuesIn(offcases),
-                         [](const testing::TestParamInfo<offcase> &info) {
-                             std::string name;
-                             for (const char *p = info.param.name; *p != '\0'; p++)
-                                 name += *p == ' ' ? '_' : *p;
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(settings, elementtable, testing::ValuesIn(offcases), casename());
 
 TEST(writebox, nothingOnLeavesTheOuterBlockAlone)
 {

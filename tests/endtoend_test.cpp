@@ -5,6 +5,7 @@
 // blanks (for example "wine procbox.exe"); PROCBOX_TEXTMODE=windows then
 // expects the bytes that the Windows C library's text mode makes of the
 // same exchange.
+#include "casename.h"
 #include "golden.h"
 
 #include <gtest/gtest.h>
@@ -379,13 +380,7 @@ TEST_P(hosttable, answersEveryLine)
     EXPECT_EQ(r.out, text("Procedural\n" + GetParam().replies));
 }
 
-INSTANTIATE_TEST_SUITE_P(lines, hosttable, testing::ValuesIn(hostcases),
-                         [](const testing::TestParamInfo<hostcase> &info) {
-                             std::string name;
-                             for (const char *p = info.param.name; *p != '\0'; p++)
-                                 name += *p == ' ' || *p == '-' ? '_' : *p;
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(lines, hosttable, testing::ValuesIn(hostcases), casename());
 
 TEST(procbox, millionRequestsInOneStream)
 {

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "casename.h"
 #include "filter.h"
 #include "golden.h"
 #include "settings.h"
@@ -94,12 +95,7 @@ TEST_P(looptable, answersEveryLine)
     EXPECT_EQ(filtered(GetParam().words, GetParam().input), "Procedural\n" + GetParam().replies);
 }
 
-INSTANTIATE_TEST_SUITE_P(lines, looptable, testing::ValuesIn(cases), [](const testing::TestParamInfo<loopcase> &info) {
-    std::string name;
-    for (const char *p = info.param.name; *p != '\0'; p++)
-        name += *p == ' ' ? '_' : *p;
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(lines, looptable, testing::ValuesIn(cases), casename());
 
 TEST(runfilter, longLineIsAnsweredInPieces)
 {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "tokenize.h"
 
+#include "casename.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -74,13 +76,7 @@ TEST_P(tokenizetable, givestokens)
     EXPECT_EQ(split(GetParam().text), GetParam().tokens);
 }
 
-INSTANTIATE_TEST_SUITE_P(shapes, tokenizetable, testing::ValuesIn(cases),
-                         [](const testing::TestParamInfo<tokencase> &info) {
-                             std::string name;
-                             for (const char *p = info.param.name; *p != '\0'; p++)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(shapes, tokenizetable, testing::ValuesIn(cases), casename());
 
 TEST(tokenize, stopsAtTheLimitLeavingTheRestUntouched)
 {
