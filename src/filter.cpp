@@ -18,8 +18,6 @@ void answer(const boxsettings &settings, std::FILE *out)
 {
     // A zero byte read from the input ends the line's text: what follows
     // it, the line feed included, is neither searched nor written back.
-    // Its length is wanted only for a write-back.
-
     // Lines that mention options anywhere pass through untouched, so that
     // a procedural's own arguments are never taken for a box.
     if (std::strstr(line, "options") != nullptr) {
