@@ -186,6 +186,9 @@ bool readreply(int fd, std::string *reply)
 }
 
 const std::string request = "Procedural \"DynamicLoad\" [\"grass.so\" \"density 4\"] [-1 1 -2 2 0 3]\n";
+// A request for the unit box, and the box it gets with no keywords.
+const std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]\n";
+const std::string box = defaultbox;
 
 TEST(procbox, drawsTheWorkedExample)
 {
@@ -215,7 +218,6 @@ TEST(procbox, inputClosedAtOnce)
 TEST(procbox, longLinesThroughAPipe)
 {
     std::string line(1500000, 'x');
-    std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]\n";
     result r = run({"replace", "0"}, line + "\n" + unit);
     std::string want = text("Procedural\n") + line.substr(0, 999999) + "\xFF" + line.substr(999999) + text("\n") +
                        "\xFF" + text(unit + defaultbox) + "\xFF";
@@ -248,14 +250,15 @@ TEST(procbox, answersEachRequestBeforeTheNextIsSent)
 // leaves as CR LF again: the same bytes either way.
 TEST(procbox, textModeLineEnds)
 {
-    const std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]";
+    // The unit request without its line feed.
+    const std::string bare = unit.substr(0, unit.size() - 1);
     const struct {
         const char *name;
         std::vector<std::string> words;
         std::string input, want;
     } cases[] = {
-        {"a request ended by CR LF is one line", {}, unit + "\r\n\r\n", text(defaultbox) + "\xFF\xFF"},
-        {"its echo ends in CR LF", {"replace", "0"}, unit + "\r\n", unit + "\r\n" + text(defaultbox) + "\xFF"},
+        {"a request ended by CR LF is one line", {}, bare + "\r\n\r\n", text(defaultbox) + "\xFF\xFF"},
+        {"its echo ends in CR LF", {"replace", "0"}, bare + "\r\n", bare + "\r\n" + text(defaultbox) + "\xFF"},
         {"a line passed back ends in CR LF", {}, "options\r\n", "options\r\n\xFF"},
         {"a lone CR stays", {"replace", "0"}, "a\rb\n", "a\rb" + text("\n") + "\xFF"},
         {"0xFF is echoed unchanged", {"replace", "0"}, "a\xFF\xFF\n", "a\xFF\xFF" + text("\n") + "\xFF"},
@@ -335,8 +338,6 @@ struct hostcase {
 
 // Lines that a unit test of the loop also sees, here through a real pipe,
 // where the end of input and odd bytes come from read calls.
-const std::string box = defaultbox;
-const std::string unit = "Procedural \"a\" [] [0 1 0 1 0 1]\n";
 std::string highbytes()
 {
     std::string bytes;
